@@ -1,0 +1,7 @@
+#include "ini_file.h"
+
+#include <gtest/gtest.h>
+
+TEST(IniFileParse, Placeholder) {
+    EXPECT_TRUE(IniFile::ParseRecords("").empty());
+}
