@@ -10,9 +10,9 @@ CDdToolTipCtrl::~CDdToolTipCtrl() {
 
 bool CDdToolTipCtrl::Create(HWND parent, DWORD style) {
     DestroyWindow();
-    m_hWnd = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
-                             AppletModule(), nullptr);
+    m_hWnd =
+        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, AppletModule(), nullptr);
     return m_hWnd != nullptr;
 }
 

@@ -11,9 +11,9 @@ Dialog::~Dialog() {
 INT_PTR Dialog::DoModal() {
     m_bEnded = false;
     m_nResult = -1;
-    const HWND hWnd = CreateDialogParamW(AppletModule(), MAKEINTRESOURCEW(m_templateId),
-                                         m_hWndOwner, &Dialog::DialogProc,
-                                         reinterpret_cast<LPARAM>(this));
+    const HWND hWnd =
+        CreateDialogParamW(AppletModule(), MAKEINTRESOURCEW(m_templateId), m_hWndOwner,
+                           &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
     if (!hWnd) return -1;
     // The template is not visible: show the dialog once it is initialised.
     if (!m_bEnded) ShowWindow(hWnd, SW_SHOWNORMAL);

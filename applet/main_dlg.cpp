@@ -24,10 +24,14 @@ struct ControlText {
     UINT stringId;
 };
 constexpr ControlText kControlTexts[] = {
-    {IDC_NOTICE_CHECK, IDS_NOTICE_CHECK}, {IDC_NOTICE_GROUP, IDS_NOTICE_GROUP},
-    {IDC_MODE_GROUP, IDS_MODE_GROUP},     {IDC_MODE_FULL, IDS_MODE_FULL},
-    {IDC_MODE_BALANCED, IDS_MODE_BALANCED}, {IDC_MODE_EXTENDED, IDS_MODE_EXTENDED},
-    {IDC_DEFAULT, IDS_DEFAULT},           {IDC_OK, IDS_OK},
+    {IDC_NOTICE_CHECK, IDS_NOTICE_CHECK},
+    {IDC_NOTICE_GROUP, IDS_NOTICE_GROUP},
+    {IDC_MODE_GROUP, IDS_MODE_GROUP},
+    {IDC_MODE_FULL, IDS_MODE_FULL},
+    {IDC_MODE_BALANCED, IDS_MODE_BALANCED},
+    {IDC_MODE_EXTENDED, IDS_MODE_EXTENDED},
+    {IDC_DEFAULT, IDS_DEFAULT},
+    {IDC_OK, IDS_OK},
     {IDC_CANCEL, IDS_CANCEL},
 };
 
@@ -165,8 +169,8 @@ INT_PTR MainDlg::OnCtlColorStatic(HDC dc) {
 
 void MainDlg::OnHelp() {
     wchar_t folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT,
-                                folder))) {
+    if (FAILED(
+            SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder))) {
         DebugOutput("Can't get program files folder path");
         // Without the folder there is nothing to open; the shell is not asked.
         return;
@@ -249,9 +253,9 @@ void MainDlg::StoreChoices(const OkAction& action) {
     }
     // No mode chosen: only the notice option is stored, and the stored mode number stays.
     const std::string path = SettingsFilePath();
-    const bool stored = !path.empty() && IniFile::StoreValue(kNotifyOptionKey,
-                                                             std::to_string(action.noticeOption),
-                                                             kCurrentSettingsSection, path);
+    const bool stored =
+        !path.empty() && IniFile::StoreValue(kNotifyOptionKey, std::to_string(action.noticeOption),
+                                             kCurrentSettingsSection, path);
     DebugOutput(stored ? "Record was successfully created\n" : "Failed to create the record\n");
 }
 
