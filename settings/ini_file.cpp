@@ -126,6 +126,9 @@ std::string IniFile::FormatRecords(const std::vector<IniRecord>& records) {
         }
         out += "\r\n";
     }
+    // A reader takes a leading byte-order mark for an encoding marker, not for text: when the
+    // first line itself starts with one, mark the file so that the line reads back whole.
+    if (std::string_view(out).substr(0, kUtf8Bom.size()) == kUtf8Bom) out.insert(0, kUtf8Bom);
     return out;
 }
 
