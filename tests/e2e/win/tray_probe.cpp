@@ -1,19 +1,23 @@
 // Looks at and pokes the running tray program from outside, for the end-to-end tests:
 //   tray-probe find                 prints "<window> <process id>" for each window of class
 //                                   VelmoraTrayWindowClass, one a line; exit 1 when there is none
-//   tray-probe icon                 prints "present" or "absent": whether the notification area
-//                                   holds the frame's icon (id 1); asked with a modify that
-//                                   changes nothing, which the shell refuses for unknown icons
+//   tray-probe icon [<window>]      prints "present" or "absent": whether the notification area
+//                                   holds the icon (id 1) of the frame, or of the window given as
+//                                   printed by find (also one that no longer exists); asked with
+//                                   a modify that changes nothing, which the shell refuses for
+//                                   unknown icons
 //   tray-probe forget-icon          deletes the frame's icon from the notification area, as a
 //                                   shell that restarts loses it
 //   tray-probe taskbar-created      broadcasts the registered message "TaskbarCreated"
 //   tray-probe close-event          signals the named event "TevraTrayCloseEvent"
 //   tray-probe post <msg> [<w> <l>] posts a message (numbers, 0x.. for hex) to the frame
 //   tray-probe windows <process id> prints "<class>|<title>|<left> <top> <right> <bottom>" for
-//                                   each visible top-level window of that process
+//                                   each visible top-level window of that process ("all": of
+//                                   every process)
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -61,7 +65,9 @@ BOOL CALLBACK PrintVisible(HWND hWnd, LPARAM lParam) {
     const auto* query = reinterpret_cast<const WindowQuery*>(lParam);
     DWORD processId = 0;
     GetWindowThreadProcessId(hWnd, &processId);
-    if (processId != query->processId || !IsWindowVisible(hWnd)) return TRUE;
+    if ((query->processId != 0 && processId != query->processId) || !IsWindowVisible(hWnd)) {
+        return TRUE;
+    }
     char className[256] = {};
     char title[512] = {};
     GetClassNameA(hWnd, className, sizeof(className));
@@ -82,12 +88,14 @@ int main(int argc, char** argv) {
         for (HWND hWnd : frames) {
             DWORD processId = 0;
             GetWindowThreadProcessId(hWnd, &processId);
-            std::printf("%p %lu\n", static_cast<void*>(hWnd), processId);
+            std::printf("0x%llx %lu\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hWnd)),
+                        processId);
         }
         return frames.empty() ? 1 : 0;
     }
-    if (command == "icon") {
-        NOTIFYICONDATAA nid = IconRecord(TheFrame());
+    if (command == "icon" && argc <= 3) {
+        const HWND hWnd = argc == 3 ? reinterpret_cast<HWND>(Number(argv[2])) : TheFrame();
+        NOTIFYICONDATAA nid = IconRecord(hWnd);
         std::printf("%s\n", Shell_NotifyIconA(NIM_MODIFY, &nid) ? "present" : "absent");
         return 0;
     }
@@ -116,12 +124,14 @@ int main(int argc, char** argv) {
         return PostMessageA(TheFrame(), message, wParam, lParam) ? 0 : 1;
     }
     if (command == "windows" && argc == 3) {
-        WindowQuery query{static_cast<DWORD>(Number(argv[2]))};
+        // Process id 0 is the idle process, which owns no windows: it stands for all.
+        const std::string which = argv[2];
+        WindowQuery query{which == "all" ? 0 : static_cast<DWORD>(Number(argv[2]))};
         EnumWindows(&PrintVisible, reinterpret_cast<LPARAM>(&query));
         return 0;
     }
     std::fprintf(stderr,
-                 "usage: tray-probe find | icon | forget-icon | taskbar-created | close-event |"
-                 " post <msg> [<wParam> <lParam>] | windows <pid>\n");
+                 "usage: tray-probe find | forget-icon | taskbar-created | close-event |"
+                 " icon [<window>] | post <msg> [<wParam> <lParam>] | windows <pid>\n");
     return 2;
 }
