@@ -33,8 +33,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
     return TRUE;
 }
 
-extern "C" __declspec(dllexport) LONG APIENTRY CPlApplet(HWND /*hWnd*/, UINT message,
-                                                         LPARAM /*lParam1*/, LPARAM /*lParam2*/) {
+extern "C" __declspec(dllexport) LONG APIENTRY
+    CPlApplet(HWND /*hWnd*/, UINT message, LPARAM /*lParam1*/, LPARAM /*lParam2*/) {
     if (message == CPL_INIT) {
         RecordLaunch();
         return 0;
