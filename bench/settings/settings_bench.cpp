@@ -1,15 +1,19 @@
-// Wall-clock cost of the two settings operations on a default settings file.
+// Wall-clock cost of the two settings operations on a default settings file, next to the cost of
+// one whole-file read and one whole-file rewrite of the same file.
 #include <benchmark/benchmark.h>
 
 #include "bench_folder.h"
 #include "diagnostics.h"
+#include "file_store.h"
 #include "ini_file.h"
 
 namespace {
 
 // WriteSettings reports every store on the debugger output; keep that off the terminal.
 struct QuietDiagnostics {
-    QuietDiagnostics() { SetDebugSink([](const std::string&) {}); }
+    QuietDiagnostics() {
+        SetDebugSink([](const std::string&) {});
+    }
     ~QuietDiagnostics() { SetDebugSink({}); }
 };
 
@@ -43,6 +47,28 @@ void BM_WriteSettings(benchmark::State& state) {
     if (!(back == values)) state.SkipWithError("the file did not take the values");
 }
 BENCHMARK(BM_WriteSettings)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_ReadFileOnce(benchmark::State& state) {
+    BenchFolder folder;
+    folder.WriteDefaultFile();
+    std::string bytes;
+    for (auto _ : state) {
+        if (!ReadWholeFile(folder.SettingsFile(), bytes)) state.SkipWithError("cannot read");
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_ReadFileOnce)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_ReplaceFileOnce(benchmark::State& state) {
+    BenchFolder folder;
+    folder.WriteDefaultFile();
+    std::string bytes;
+    ReadWholeFile(folder.SettingsFile(), bytes);
+    for (auto _ : state) {
+        if (!ReplaceWholeFile(folder.SettingsFile(), bytes)) state.SkipWithError("cannot write");
+    }
+}
+BENCHMARK(BM_ReplaceFileOnce)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 

@@ -45,7 +45,8 @@ void DrainMessages() {
 }
 
 double Percentile(const std::vector<double>& sorted, double fraction) {
-    const size_t index = static_cast<size_t>(fraction * static_cast<double>(sorted.size() - 1) + 0.5);
+    const size_t index =
+        static_cast<size_t>(fraction * static_cast<double>(sorted.size() - 1) + 0.5);
     return sorted[std::min(index, sorted.size() - 1)];
 }
 

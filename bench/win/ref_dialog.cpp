@@ -11,7 +11,8 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM) {
         case WM_INITDIALOG:
             return TRUE;
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(hDlg, LOWORD(wParam));
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+                EndDialog(hDlg, LOWORD(wParam));
             return TRUE;
         case WM_CLOSE:
             EndDialog(hDlg, IDCANCEL);
@@ -23,8 +24,7 @@ INT_PTR CALLBACK DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_REF_DIALOG), nullptr, DialogProc, 0) ==
-                   -1
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_REF_DIALOG), nullptr, DialogProc, 0) == -1
                ? 1
                : 0;
 }

@@ -7,8 +7,12 @@ namespace {
 
 constexpr UINT kIconMessage = WM_APP + 101;
 
+NOTIFYICONDATAA s_icon{};
+
 LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // WM_CLOSE ends the program; the icon goes with the window.
     if (message == WM_DESTROY) {
+        Shell_NotifyIconA(NIM_DELETE, &s_icon);
         PostQuitMessage(0);
         return 0;
     }
@@ -27,18 +31,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                 nullptr, nullptr, instance, nullptr);
     if (!hWnd) return 1;
 
-    NOTIFYICONDATAA icon{};
-    icon.cbSize = sizeof icon;
-    icon.hWnd = hWnd;
-    icon.uID = 1;
-    icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    icon.uCallbackMessage = kIconMessage;
-    icon.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    lstrcpynA(icon.szTip, "Reference", sizeof icon.szTip);
-    if (!Shell_NotifyIconA(NIM_ADD, &icon)) return 1;
+    s_icon.cbSize = sizeof s_icon;
+    s_icon.hWnd = hWnd;
+    s_icon.uID = 1;
+    s_icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    s_icon.uCallbackMessage = kIconMessage;
+    s_icon.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    lstrcpynA(s_icon.szTip, "Reference", sizeof s_icon.szTip);
+    if (!Shell_NotifyIconA(NIM_ADD, &s_icon)) return 1;
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-    Shell_NotifyIconA(NIM_DELETE, &icon);
     return 0;
 }
