@@ -4,11 +4,9 @@ gives 132 again, a change of the battery's charge asks only whether the full cha
 and when the controller ends it "Charged completely" shows and 75 % is sent again. Then the same
 with the notice option 0 (no popup, the same requests), and the settings reload."""
 
-import subprocess
-
 from harness import (WineSession, check, check_equal, isolate_power, log, main, set_power,
                      wait_until)
-from tray_driver import NO_POPUP_MS, TrayDriver, expect_requests
+from tray_driver import NO_POPUP_MS, TrayDriver, expect_requests, same_picture
 
 TEXTS = {
     129: "You can press the Q button",
@@ -22,13 +20,6 @@ FULL_CHARGE_RUNS = "03->01"
 FULL_CHARGE_ENDED = "03->00"
 LIMIT_IS_75 = "02->4B"
 SET_75 = "01,4B"
-
-
-def same_picture(a, b):
-    """True when two screenshots have no differing pixel."""
-    result = subprocess.run(["compare", "-metric", "AE", str(a), str(b), "null:"],
-                            capture_output=True, text=True)
-    return result.returncode == 0
 
 
 def test():

@@ -188,6 +188,13 @@ class TrayDriver:
         return path
 
 
+def same_picture(a, b):
+    """True when two pictures have no differing pixel."""
+    result = subprocess.run(["compare", "-metric", "AE", str(a), str(b), "null:"],
+                            capture_output=True, text=True)
+    return result.returncode == 0
+
+
 def shorts(requests):
     return [r.short for r in requests]
 
