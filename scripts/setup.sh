@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ python3
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  mingw-w64 wine wine64 xvfb xdotool imagemagick librsvg2-bin nsis
+  mingw-w64 wine wine64 fonts-wine fonts-liberation xvfb xdotool imagemagick librsvg2-bin nsis
   valgrind
 )
 
@@ -21,6 +21,6 @@ if ((${#missing[@]})); then
   sudo_cmd=()
   [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq \
     "${missing[@]}" >/dev/null
 fi

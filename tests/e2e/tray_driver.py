@@ -11,6 +11,7 @@ import subprocess
 import time
 from dataclasses import dataclass
 
+import zorvan_sim
 from harness import TestFailure, check, check_equal, set_power, windows_path
 
 NOTICE_IDS = (129, 132, 133, 134, 135)
@@ -24,19 +25,15 @@ NO_POPUP_MS = 2500
 
 @dataclass
 class Request:
-    """One line of the simulated controller's request log."""
+    """One request the simulated controller received."""
 
     input: tuple
     answer: int | None
     result: str
 
     @classmethod
-    def parse(cls, line):
-        fields = dict(f.split("=", 1) for f in line.split()[1:] if "=" in f)
-        data = fields.get("input", "-")
-        inputs = () if data == "-" else tuple(int(b, 16) for b in data.split(",") if b != "...")
-        answer = fields.get("answer", "-")
-        return cls(inputs, None if answer == "-" else int(answer, 16), fields.get("result", ""))
+    def from_entry(cls, entry):
+        return cls(tuple(entry["input"]), entry["answer"], entry["result"])
 
     @property
     def short(self):
@@ -57,28 +54,23 @@ class Request:
 
 
 class RequestLog:
-    """Reads the requests the controller received since the last look."""
+    """The requests the controller received since the last look."""
 
     def __init__(self, wine):
-        self.path = wine.common_appdata / "ZorvanSim" / "requests.log"
+        self.wine = wine
         self.seen = 0
 
-    def _lines(self):
-        try:
-            text = self.path.read_bytes().decode("ascii", "replace")
-        except FileNotFoundError:
-            return []
-        # A line still being written has no line end yet.
-        return [line for line in text.split("\r\n")[:-1] if line.strip()]
+    def _count(self):
+        return len(zorvan_sim.requests(self.wine))
 
     def skip_all(self):
-        self.seen = len(self._lines())
+        self.seen = self._count()
 
     def take(self, count, timeout=10.0, settle=0.6):
         """Waits for at least count new requests, then a little longer for any extra ones, and
         returns all the new ones."""
         deadline = time.monotonic() + timeout
-        while len(self._lines()) - self.seen < count and time.monotonic() < deadline:
+        while self._count() - self.seen < count and time.monotonic() < deadline:
             time.sleep(0.05)
         time.sleep(settle)
         return self.take_now()
@@ -86,10 +78,10 @@ class RequestLog:
     def take_quiet(self, quiet=1.0, timeout=10.0):
         """Collects new requests until none has come for quiet seconds."""
         deadline = time.monotonic() + timeout
-        last_count, last_change = len(self._lines()), time.monotonic()
+        last_count, last_change = self._count(), time.monotonic()
         while time.monotonic() < deadline:
             time.sleep(0.05)
-            count = len(self._lines())
+            count = self._count()
             if count != last_count:
                 last_count, last_change = count, time.monotonic()
             elif time.monotonic() - last_change >= quiet:
@@ -97,9 +89,9 @@ class RequestLog:
         return self.take_now()
 
     def take_now(self):
-        lines = self._lines()
-        new = [Request.parse(line) for line in lines[self.seen:]]
-        self.seen = len(lines)
+        entries = zorvan_sim.requests(self.wine)
+        new = [Request.from_entry(entry) for entry in entries[self.seen:]]
+        self.seen = len(entries)
         return new
 
 
@@ -127,7 +119,7 @@ class TrayDriver:
         self.wine.run("settings-probe.exe", "write", "Tevra Current Settings", option, mode)
 
     def reset_controller(self):
-        self.sim("reset")
+        zorvan_sim.reset(self.wine)
         self.log.skip_all()
 
     def start_tray(self):
@@ -142,18 +134,15 @@ class TrayDriver:
 
     # -- the hardware and the platform ------------------------------------------------------
 
-    def sim(self, *args):
-        _, out = self.wine.run("zorvan-sim.exe", *args)
-        return out.strip()
-
     def press_q(self):
-        return self.sim("press-q")
+        """Returns the controller state afterwards, as "limit=75 fullcharge=1"."""
+        return state_text(zorvan_sim.press_q(self.wine))
 
     def end_full_charge(self):
-        return self.sim("end-charge")
+        return state_text(zorvan_sim.end_charge(self.wine))
 
     def state(self):
-        return self.sim("state")
+        return state_text(zorvan_sim.state(self.wine))
 
     def set_power(self, ac_online, capacity=60):
         check(self.power, "the power state can only be set after isolate_power()")
@@ -161,7 +150,7 @@ class TrayDriver:
 
     def power_changed(self):
         """What Windows does on every change of the power source or the battery's charge."""
-        self.sim("power-changed")
+        zorvan_sim.power_changed(self.wine)
 
     # -- the popup ------------------------------------------------------------------------
 
@@ -186,6 +175,10 @@ class TrayDriver:
                         geometry, "+repage", str(path)], check=True, timeout=30,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return path
+
+
+def state_text(state):
+    return f"limit={state['limit']} fullcharge={state['fullcharge']}"
 
 
 def same_picture(a, b):
