@@ -109,7 +109,7 @@ def test():
 
         log("settings reload: re-creates a missing file, shows nothing, asks nothing")
         wine.settings_file.unlink()
-        wine.run("tray-probe.exe", "reload-settings")
+        wine.run("tray-probe.exe", "post", "0x8070")
         # The read happens in the tray's own time; the file appears when it is done.
         wait_until(wine.settings_file.exists, what="settings file re-created by the reload")
         _, out = wine.run("settings-probe.exe", "read", "Tevra Current Settings")

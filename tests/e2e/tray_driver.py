@@ -4,7 +4,7 @@ end-to-end tests and the demonstration.
 The simulated controller (out/win64/Zorvan.dll) keeps its limit and full-charge bit in
 C:\\ProgramData\\ZorvanSim of the Wine prefix and writes one line per request to requests.log
 there; zorvan-sim.exe plays the hardware (Q button, battery full) and posts the power-status
-message. tray-probe.exe watches the notice popup from inside Wine.
+message. notice-probe.exe watches the notice popup from inside Wine.
 """
 
 import subprocess
@@ -129,7 +129,7 @@ class TrayDriver:
 
     def notice_text(self, notice_id):
         tray = windows_path(self.wine.program("TevraTray.exe"))
-        _, out = self.wine.run("tray-probe.exe", "string", tray, notice_id)
+        _, out = self.wine.run("notice-probe.exe", "string", tray, notice_id)
         return out.rstrip("\n")
 
     # -- the hardware and the platform ------------------------------------------------------
@@ -156,14 +156,14 @@ class TrayDriver:
 
     def popup(self, timeout_ms=POPUP_OUT_MS):
         """The popup once it stands fully out, or None when none came within timeout_ms."""
-        _, out = self.wine.run("tray-probe.exe", "popup", timeout_ms)
+        _, out = self.wine.run("notice-probe.exe", "popup", timeout_ms)
         words = out.split()
         if words[:1] != ["shown"]:
             return None
         return Popup(*map(int, words[1:5]))
 
     def wait_popup_gone(self):
-        _, out = self.wine.run("tray-probe.exe", "gone", int(POPUP_GONE_S * 1000))
+        _, out = self.wine.run("notice-probe.exe", "gone", int(POPUP_GONE_S * 1000))
         check_equal(out.strip(), "hidden", "popup after its time")
 
     def screenshot_popup(self, name, popup, margin=24):

@@ -1,10 +1,9 @@
-// Looks at the running tray program from inside Wine, for the end-to-end tests and the demo:
-//   tray-probe popup <ms>           waits up to <ms> for the notice popup to stand fully out;
-//                                   prints "shown <x> <y> <width> <height>" or "hidden"
-//   tray-probe gone <ms>            waits up to <ms> for the popup to be hidden; prints "hidden"
-//                                   or "shown"
-//   tray-probe reload-settings      posts WM_RELOAD_SETTINGS to the tray window
-//   tray-probe string <module> <id> prints string <id> of the program or library <module>
+// Watches the tray program's notices from inside Wine, for the end-to-end tests and the demo:
+//   notice-probe popup <ms>           waits up to <ms> for the notice popup to stand fully out;
+//                                     prints "shown <x> <y> <width> <height>" or "hidden"
+//   notice-probe gone <ms>            waits up to <ms> for the popup to be hidden; prints
+//                                     "hidden" or "shown"
+//   notice-probe string <module> <id> prints string <id> of the program or library <module>
 // Exit code 0 when the command ran (whatever it saw), 1 when it failed, 2 for a wrong command.
 #include <windows.h>
 
@@ -16,9 +15,7 @@
 
 namespace {
 
-constexpr char kTrayWindowClass[] = "VelmoraTrayWindowClass";
 constexpr char kPopupWindowClass[] = "TevraTaskbarNotifier";
-constexpr UINT kReloadSettingsMessage = WM_APP + 112;
 
 constexpr DWORD kPollMs = 20;
 // The popup moves a little on every timer tick while it slides; standing still this long means
@@ -73,19 +70,10 @@ int WaitGone(DWORD timeoutMs) {
     return 0;
 }
 
-int PostReloadSettings() {
-    const HWND tray = FindWindowA(kTrayWindowClass, nullptr);
-    if (!tray) {
-        std::fprintf(stderr, "tray-probe: no window of class %s\n", kTrayWindowClass);
-        return 1;
-    }
-    return PostMessageA(tray, kReloadSettingsMessage, 0, 0) ? 0 : 1;
-}
-
 int PrintString(const char* modulePath, UINT id) {
     const HMODULE module = LoadLibraryExA(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!module) {
-        std::fprintf(stderr, "tray-probe: cannot load %s (%lu)\n", modulePath, GetLastError());
+        std::fprintf(stderr, "notice-probe: cannot load %s (%lu)\n", modulePath, GetLastError());
         return 1;
     }
     const std::string text = LoadStringResourceA(module, id);
@@ -104,12 +92,9 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "popup" && argc == 3) return WaitShown(Milliseconds(argv[2]));
     if (command == "gone" && argc == 3) return WaitGone(Milliseconds(argv[2]));
-    if (command == "reload-settings" && argc == 2) return PostReloadSettings();
     if (command == "string" && argc == 4) {
         return PrintString(argv[2], static_cast<UINT>(std::strtoul(argv[3], nullptr, 10)));
     }
-    std::fprintf(stderr,
-                 "usage: tray-probe popup <ms> | gone <ms> | reload-settings | "
-                 "string <module> <id>\n");
+    std::fprintf(stderr, "usage: notice-probe popup <ms> | gone <ms> | string <module> <id>\n");
     return 2;
 }
