@@ -5,7 +5,7 @@ void FullChargeWorkflow::ReadInitialState() {
     m_bFullCharging = m_host.IsFullChargeActive();
 }
 
-void FullChargeWorkflow::OnHookKeyEvent(uint32_t flags, uint32_t scanCode) {
+void FullChargeWorkflow::OnHookKeyEvent(uintptr_t flags, uintptr_t scanCode) {
     if (!IsQButtonEvent(flags, scanCode)) return;
     // On battery power the controller ignores the button, so there is nothing to learn.
     if (m_host.ReadAcLineStatus() != kAcOnline) return;
@@ -21,7 +21,7 @@ void FullChargeWorkflow::OnHookKeyEvent(uint32_t flags, uint32_t scanCode) {
     }
 }
 
-bool FullChargeWorkflow::OnPowerBroadcast(uint32_t event) {
+bool FullChargeWorkflow::OnPowerBroadcast(uintptr_t event) {
     if (event != kPowerStatusChangeEvent) return false;
     if (!m_bFullCharging) return false;
 
