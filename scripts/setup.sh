@@ -7,6 +7,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   mingw-w64 wine wine64 fonts-wine fonts-liberation xvfb xdotool imagemagick librsvg2-bin nsis
+  locales fonts-wqy-microhei
   valgrind
 )
 

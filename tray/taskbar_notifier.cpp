@@ -107,7 +107,7 @@ void CTaskbarNotifier::CreateFonts() {
     lf.lfHeight = -MulDiv(kFontTenthsOfPoint, dpi, 720);
     lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
-    // The description as the system completed it, with only weight, slant and underline ours.
+    // The logical font as the system completed it; only weight, slant and underline are ours.
     UniqueGdiObject point(CreateFontIndirectA(&lf));
     if (point) GetObjectA(point.get(), sizeof lf, &lf);
 

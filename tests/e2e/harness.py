@@ -23,6 +23,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -234,12 +235,21 @@ class WineSession:
 
     def run(self, program, *args, timeout=60, check_exit=True):
         """Runs a program to its end and returns (exit code, standard output)."""
-        proc = self.start(program, *args)
-        try:
-            out, err = proc.communicate(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            raise TestFailure(f"{program} {' '.join(map(str, args))} did not end in {timeout} s")
+        # The output goes through files, not pipes: a program that happens to be the first of
+        # the prefix starts Wine's own services, which inherit its standard handles and would hold
+        # a pipe open (and the reader waiting) long after the program itself has ended.
+        with tempfile.TemporaryFile() as out_file, tempfile.TemporaryFile() as err_file:
+            proc = self.start(program, *args, stdout=out_file, stderr=err_file)
+            try:
+                proc.wait(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                raise TestFailure(
+                    f"{program} {' '.join(map(str, args))} did not end in {timeout} s")
+            out_file.seek(0)
+            err_file.seek(0)
+            out = out_file.read().decode(errors="replace")
+            err = err_file.read().decode(errors="replace")
         out = out.replace("\r\n", "\n")
         if check_exit and proc.returncode != 0:
             raise TestFailure(f"{program} {' '.join(map(str, args))} exited {proc.returncode}:\n"
