@@ -1,5 +1,7 @@
 #include "full_charge_workflow.h"
 
+#include "resource.h"
+
 void FullChargeWorkflow::ReadInitialState() {
     m_bACOnline = m_host.ReadAcLineStatus() == kAcOnline;
     m_bFullCharging = m_host.IsFullChargeActive();
@@ -14,10 +16,10 @@ void FullChargeWorkflow::OnHookKeyEvent(uintptr_t flags, uintptr_t scanCode) {
     // it was: power changes are only followed from here on.
     if (m_host.IsFullChargeActive()) {
         m_bFullCharging = true;
-        ShowNoticeIfLimited(kNoticeFullChargeRunning);
+        ShowNoticeIfLimited(IDS_NOTICE_FULL_CHARGE_RUNNING);
     } else {
         m_bFullCharging = false;
-        ShowNoticeIfLimited(kNoticeCancelledByUser);
+        ShowNoticeIfLimited(IDS_NOTICE_CANCELLED_BY_USER);
     }
 }
 
@@ -29,12 +31,12 @@ bool FullChargeWorkflow::OnPowerBroadcast(uintptr_t event) {
     if (m_bACOnline && acLineStatus == kAcOffline) {
         // The controller stops charging by itself; the full charge is not cancelled here.
         m_bACOnline = false;
-        ShowNoticeIfLimited(kNoticeAdaptorUnplugged);
+        ShowNoticeIfLimited(IDS_NOTICE_ADAPTOR_UNPLUGGED);
         return true;
     }
     if (!m_bACOnline && acLineStatus == kAcOnline) {
         m_bACOnline = true;
-        ShowNoticeIfLimited(kNoticeFullChargeRunning);
+        ShowNoticeIfLimited(IDS_NOTICE_FULL_CHARGE_RUNNING);
         return true;
     }
 
@@ -44,7 +46,7 @@ bool FullChargeWorkflow::OnPowerBroadcast(uintptr_t event) {
 
     m_bFullCharging = false;
     // Shown whatever the limit: with 100 % stored the user still learns the charge is done.
-    m_host.ShowNoticeIfEnabled(kNoticeChargedCompletely);
+    m_host.ShowNoticeIfEnabled(IDS_NOTICE_CHARGED_COMPLETELY);
     m_host.ApplyStoredMode();
     return true;
 }

@@ -15,12 +15,6 @@ inline constexpr uintptr_t kPowerStatusChangeEvent = 10;
 inline constexpr uint8_t kAcOffline = 0;
 inline constexpr uint8_t kAcOnline = 1;
 
-// String ids of the workflow's notices.
-inline constexpr uint32_t kNoticeFullChargeRunning = 132;
-inline constexpr uint32_t kNoticeChargedCompletely = 133;
-inline constexpr uint32_t kNoticeAdaptorUnplugged = 134;
-inline constexpr uint32_t kNoticeCancelledByUser = 135;
-
 // A key event the Q button produces: a press of an extended key or any release, with its code.
 // Both come whole from the window message, so that no other value passes for the Q button's.
 constexpr bool IsQButtonEvent(uintptr_t flags, uintptr_t scanCode) {
