@@ -60,14 +60,16 @@ class Demo:
 
     def show_outcome(self, expected_notice=None):
         """Prints the controller's new requests, the notice on screen and the controller state."""
-        requests = self.tray.log.take_quiet(quiet=1.0)
+        # The requests come before the notice; waiting for the popup first also gives a handler
+        # that runs late (Wine may hold the tray's thread after a popup hides) its time.
+        popup = self.tray.popup(4000)
+        requests = self.tray.log.take_quiet(quiet=0.5)
         if requests:
             for n, request in enumerate(requests):
                 label = "controller asked:" if n == 0 else ""
                 say(f"        {label:<18}{request.describe()}")
         else:
             say(f"        {'controller asked:':<18}nothing")
-        popup = self.tray.popup(3000)
         if popup is None:
             say(f"        {'notice:':<18}none")
         else:
@@ -77,9 +79,13 @@ class Demo:
                 # A notice seen before looks exactly as it did then.
                 expected_notice = next((i for i, known in self.pictures.items()
                                         if same_picture(known, picture)), None)
+                if expected_notice is not None:
+                    picture = picture.rename(
+                        picture.with_name(f"{self.step}-{NOTICE_NAMES[expected_notice]}.png"))
             else:
                 self.pictures.setdefault(expected_notice, picture)
-            text = f'"{self.texts[expected_notice]}"' if expected_notice else "a popup"
+            text = (f'"{self.texts[expected_notice]}"' if expected_notice
+                    else "a notice not seen before; see the picture")
             say(f"        {'notice:':<18}{text}")
             say(f"        {'':<18}picture: {self.relative(picture)}")
         say(f"        {'controller state:':<18}{self.tray.state()}")
@@ -87,10 +93,12 @@ class Demo:
             self.tray.wait_popup_gone()
         return requests, popup
 
-    def heading(self, text):
+    def heading(self, text, meaning=None):
         self.step += 1
         say()
         say(f"Step {self.step}  {text}")
+        if meaning:
+            say(f"        {meaning}")
 
     # -- actions --------------------------------------------------------------------------
 
@@ -118,11 +126,13 @@ class Demo:
     # -- the scripted road -----------------------------------------------------------------
 
     def scripted(self):
-        self.heading("TevraTray.exe starts (settings: notices on, mode 222 = 75 %)")
+        self.heading("TevraTray.exe starts (settings: notices on, mode 222 = 75 %)",
+                     "It sends the stored limit and says that the Q button can be used.")
         self.tray.start_tray()
         self.show_outcome(129)
 
-        self.heading("The user presses the Q button; the controller starts a full charge")
+        self.heading("The user presses the Q button; the controller starts a full charge",
+                     "TevraTray sees the key through its keyboard hook and asks the controller.")
         self.press_q()
         requests, _ = self.show_outcome(132)
         if not requests:
@@ -130,19 +140,22 @@ class Demo:
             return
 
         if self.can_plug:
-            self.heading("The user unplugs the AC adaptor during the full charge")
+            self.heading("The user unplugs the AC adaptor during the full charge",
+                         "During a full charge TevraTray follows the power source.")
             self.plug(False)
             self.show_outcome(134)
 
-            self.heading("The user plugs it in again")
+            self.heading("The user plugs it in again", "The full charge goes on.")
             self.plug(True)
             self.show_outcome(132)
 
-        self.heading("The battery's charge rises (Windows reports a power-status change)")
+        self.heading("The battery's charge rises (Windows reports a power-status change)",
+                     "Nothing to tell: TevraTray only checks that the full charge still runs.")
         self.battery_changes()
         self.show_outcome()
 
-        self.heading("The battery is full: the controller ends the full charge")
+        self.heading("The battery is full: the controller ends the full charge",
+                     "TevraTray notices the end at the next power-status change.")
         self.end_full_charge()
         self.show_outcome(133)
         say()
