@@ -10,6 +10,12 @@
 //                                   shell that restarts loses it
 //   tray-probe taskbar-created      broadcasts the registered message "TaskbarCreated"
 //   tray-probe close-event          signals the named event "TevraTrayCloseEvent"
+//   tray-probe close-during-start <ms>
+//                                   holds the simulated controller's lock (so that a tray program
+//                                   that starts now stops at its first request, before its start-up
+//                                   is complete), prints "holding", waits until the close event
+//                                   exists, signals it, prints "signalled", and after <ms>
+//                                   releases the lock and prints "released"
 //   tray-probe post <msg> [<w> <l>] posts a message (numbers, 0x.. for hex) to the frame
 //   tray-probe windows <process id> prints "<class>|<title>|<left> <top> <right> <bottom>" for
 //                                   each visible top-level window of that process ("all": of
@@ -106,6 +112,35 @@ std::string ResourceBytes(HMODULE module, LPCSTR name, LPCSTR type) {
     const void* data = loaded ? LockResource(loaded) : nullptr;
     if (!data) return {};
     return std::string(static_cast<const char*>(data), SizeofResource(module, found));
+}
+
+int CloseDuringStart(DWORD holdMs) {
+    // The simulated controller serialises every request with this mutex.
+    HANDLE lock = CreateMutexA(nullptr, FALSE, "ZorvanSimulatedController");
+    if (!lock || WaitForSingleObject(lock, 10000) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "cannot hold the controller's lock\n");
+        return 1;
+    }
+    std::printf("holding\n");
+    std::fflush(stdout);
+    HANDLE event = nullptr;
+    for (int i = 0; i < 6000 && !event; ++i) {
+        event = OpenEventA(EVENT_MODIFY_STATE, FALSE, "TevraTrayCloseEvent");
+        if (!event) Sleep(10);
+    }
+    if (!event) {
+        std::fprintf(stderr, "the close event never appeared\n");
+        return 1;
+    }
+    SetEvent(event);
+    CloseHandle(event);
+    std::printf("signalled\n");
+    std::fflush(stdout);
+    Sleep(holdMs);
+    ReleaseMutex(lock);
+    CloseHandle(lock);
+    std::printf("released\n");
+    return 0;
 }
 
 int PrintResources(const char* program) {
@@ -217,9 +252,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "resources" && argc == 3) return PrintResources(argv[2]);
+    if (command == "close-during-start" && argc == 3) {
+        return CloseDuringStart(static_cast<DWORD>(Number(argv[2])));
+    }
     std::fprintf(stderr,
                  "usage: tray-probe find | forget-icon | taskbar-created | close-event |"
                  " icon [<window>] | post <msg> [<wParam> <lParam>] | windows <pid> |"
-                 " resources <program>\n");
+                 " resources <program> | close-during-start <ms>\n");
     return 2;
 }
