@@ -106,8 +106,11 @@ Function un.EndPrograms
       Sleep 100
       System::Call 'kernel32::OpenMutexW(i ${SYNCHRONIZE}, i 0, w "${TRAY_MUTEX}") p.r2'
       IntOp $3 $3 + 1
-    ${LoopUntil} $2 P<> 0
-    ${OrUntil} $3 >= 100
+      ${If} $2 P<> 0
+      ${OrIf} $3 >= 100
+        ${Break}
+      ${EndIf}
+    ${Loop}
   ${Else}
     DetailPrint "Asking the tray program to reset the charge limit and end"
   ${EndIf}
@@ -191,6 +194,8 @@ Section "Uninstall"
   Delete "$SYSDIR\Tevra.cpl"
   ${If} $ControllerState == "simulated"
     Delete "$SYSDIR\Zorvan.dll"
+    ; The simulated controller's state and request log go with it.
+    RMDir /r "$APPDATA\ZorvanSim"
   ${EndIf}
   ; The tray program deletes the settings file on its close request; a file left by a program
   ; that could not be reached goes too.
