@@ -42,22 +42,21 @@ def reg_query(wine, key, value=None):
 
 
 def our_processes():
-    """Command lines of the processes of this test's Wine prefix that run a program of ours or the
-    uninstaller (other worktrees on the machine run programs of the same names)."""
+    """Command lines of the processes of this Wine prefix that run a program of ours or the
+    uninstaller (other prefixes on the machine are none of this test's business)."""
     names = ("TevraTray.exe", "Tevra.cpl", "Uninstall.exe", "Au_.exe", "TevraSetup.exe")
-    marker = f"WINEPREFIX={PREFIX}".encode()
+    prefix = f"WINEPREFIX={PREFIX}".encode()
     found = []
-    for entry in Path("/proc").iterdir():
-        if not entry.name.isdigit():
+    for proc in Path("/proc").iterdir():
+        if not proc.name.isdigit():
             continue
         try:
-            args = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode(errors="replace")
-            if not any(name in args for name in names):
-                continue
-            if marker in (entry / "environ").read_bytes().split(b"\0"):
-                found.append(args.strip())
-        except OSError:  # ended meanwhile
+            environ = (proc / "environ").read_bytes().split(b"\0")
+            args = (proc / "cmdline").read_bytes().replace(b"\0", b" ").decode(errors="replace")
+        except OSError:
             continue
+        if prefix in environ and any(name in args for name in names):
+            found.append(args)
     return found
 
 
