@@ -102,6 +102,10 @@ def test():
         (wine.drive_c / "tevra-installer-sim").mkdir(exist_ok=True)
         zorvan_sim.reset(wine)
         wine.settings_file.unlink(missing_ok=True)
+        # Other tests leave their copies in the shared prefix's system folder; the installer would
+        # take a Zorvan.dll found there for the maker's and keep it.
+        for name in ("Zorvan.dll", "Tevra.cpl"):
+            (wine.system32 / name).unlink(missing_ok=True)
 
         log("silent install")
         install(wine)
