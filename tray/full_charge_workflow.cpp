@@ -1,11 +1,13 @@
 #include "full_charge_workflow.h"
 
+#include "resource.h"
+
 void FullChargeWorkflow::ReadInitialState() {
     m_bACOnline = m_host.ReadAcLineStatus() == kAcOnline;
     m_bFullCharging = m_host.IsFullChargeActive();
 }
 
-void FullChargeWorkflow::OnHookKeyEvent(uint32_t flags, uint32_t scanCode) {
+void FullChargeWorkflow::OnHookKeyEvent(uintptr_t flags, uintptr_t scanCode) {
     if (!IsQButtonEvent(flags, scanCode)) return;
     // On battery power the controller ignores the button, so there is nothing to learn.
     if (m_host.ReadAcLineStatus() != kAcOnline) return;
@@ -14,14 +16,14 @@ void FullChargeWorkflow::OnHookKeyEvent(uint32_t flags, uint32_t scanCode) {
     // it was: power changes are only followed from here on.
     if (m_host.IsFullChargeActive()) {
         m_bFullCharging = true;
-        ShowNoticeIfLimited(kNoticeFullChargeRunning);
+        ShowNoticeIfLimited(IDS_NOTICE_FULL_CHARGE_RUNNING);
     } else {
         m_bFullCharging = false;
-        ShowNoticeIfLimited(kNoticeCancelledByUser);
+        ShowNoticeIfLimited(IDS_NOTICE_CANCELLED_BY_USER);
     }
 }
 
-bool FullChargeWorkflow::OnPowerBroadcast(uint32_t event) {
+bool FullChargeWorkflow::OnPowerBroadcast(uintptr_t event) {
     if (event != kPowerStatusChangeEvent) return false;
     if (!m_bFullCharging) return false;
 
@@ -29,12 +31,12 @@ bool FullChargeWorkflow::OnPowerBroadcast(uint32_t event) {
     if (m_bACOnline && acLineStatus == kAcOffline) {
         // The controller stops charging by itself; the full charge is not cancelled here.
         m_bACOnline = false;
-        ShowNoticeIfLimited(kNoticeAdaptorUnplugged);
+        ShowNoticeIfLimited(IDS_NOTICE_ADAPTOR_UNPLUGGED);
         return true;
     }
     if (!m_bACOnline && acLineStatus == kAcOnline) {
         m_bACOnline = true;
-        ShowNoticeIfLimited(kNoticeFullChargeRunning);
+        ShowNoticeIfLimited(IDS_NOTICE_FULL_CHARGE_RUNNING);
         return true;
     }
 
@@ -44,7 +46,7 @@ bool FullChargeWorkflow::OnPowerBroadcast(uint32_t event) {
 
     m_bFullCharging = false;
     // Shown whatever the limit: with 100 % stored the user still learns the charge is done.
-    m_host.ShowNoticeIfEnabled(kNoticeChargedCompletely);
+    m_host.ShowNoticeIfEnabled(IDS_NOTICE_CHARGED_COMPLETELY);
     m_host.ApplyStoredMode();
     return true;
 }

@@ -4,25 +4,20 @@
 
 // The notebook's Q button arrives as a key with this hardware scan code. The embedded controller
 // acts on it by itself; the tray program only watches for it.
-inline constexpr uint32_t kQButtonScanCode = 0x79;
+inline constexpr uintptr_t kQButtonScanCode = 0x79;
 // Low-level hook flags of which one must be set: LLKHF_EXTENDED (0x01) or LLKHF_UP (0x80).
-inline constexpr uint32_t kQButtonFlagMask = 0x81;
+inline constexpr uintptr_t kQButtonFlagMask = 0x81;
 
 // PBT_APMPOWERSTATUSCHANGE, the one power event the workflow follows.
-inline constexpr uint32_t kPowerStatusChangeEvent = 10;
+inline constexpr uintptr_t kPowerStatusChangeEvent = 10;
 
 // ACLineStatus values of the platform's power status.
 inline constexpr uint8_t kAcOffline = 0;
 inline constexpr uint8_t kAcOnline = 1;
 
-// String ids of the workflow's notices.
-inline constexpr uint32_t kNoticeFullChargeRunning = 132;
-inline constexpr uint32_t kNoticeChargedCompletely = 133;
-inline constexpr uint32_t kNoticeAdaptorUnplugged = 134;
-inline constexpr uint32_t kNoticeCancelledByUser = 135;
-
 // A key event the Q button produces: a press of an extended key or any release, with its code.
-constexpr bool IsQButtonEvent(uint32_t flags, uint32_t scanCode) {
+// Both come whole from the window message, so that no other value passes for the Q button's.
+constexpr bool IsQButtonEvent(uintptr_t flags, uintptr_t scanCode) {
     return (flags & kQButtonFlagMask) != 0 && scanCode == kQButtonScanCode;
 }
 
@@ -63,10 +58,10 @@ public:
     void ReadInitialState();
 
     // One key event from the keyboard hook. Only the Q button on mains power does anything.
-    void OnHookKeyEvent(uint32_t flags, uint32_t scanCode);
+    void OnHookKeyEvent(uintptr_t flags, uintptr_t scanCode);
 
     // One power event; true when the workflow acted on it.
-    bool OnPowerBroadcast(uint32_t event);
+    bool OnPowerBroadcast(uintptr_t event);
 
 private:
     void ShowNoticeIfLimited(uint32_t id);

@@ -71,8 +71,14 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_CLOSE_EVENT:
             return OnCloseEvent(wParam, lParam);
+        case WM_POWERBROADCAST:
+            return OnPowerBroadcast(wParam, lParam);
         case WM_TRAYICON_NOTIFY:
             return OnTrayIconNotify(wParam, lParam);
+        case WM_RELOAD_SETTINGS:
+            return OnReloadSettings(wParam, lParam);
+        case WM_HOOK_KEYEVENT:
+            return OnHookKeyEvent(wParam, lParam);
         case WM_TIMER:
             if (wParam == kIconRetryTimer) {
                 OnIconRetryTimer();
@@ -94,9 +100,7 @@ int CMainFrame::OnCreate(const CREATESTRUCTA* /*create*/) {
         m_powerNotify.RegisterNotifications(hWnd);
     }
 
-    SYSTEM_POWER_STATUS power{};
-    m_bACOnline = GetSystemPowerStatus(&power) && power.ACLineStatus == 1;
-    m_bFullCharging = m_controller.IsFullChargeActive();
+    m_fullCharge.ReadInitialState();
 
     m_tray.Setup(hWnd);
     m_tray.BuildIconData();

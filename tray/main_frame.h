@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "frame_window.h"
+#include "full_charge_host.h"
+#include "full_charge_workflow.h"
 #include "icon_retry.h"
 #include "ini_file.h"
 #include "keyboard_hook.h"
@@ -35,6 +37,10 @@ private:
     void OnAppExit();
     LRESULT OnCloseEvent(WPARAM wParam, LPARAM lParam);
     LRESULT OnTrayIconNotify(WPARAM wParam, LPARAM lParam);
+    // The full-charge workflow's handlers (main_frame_full_charge.cpp).
+    LRESULT OnHookKeyEvent(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
+    LRESULT OnReloadSettings(WPARAM wParam, LPARAM lParam);
     void OnTaskbarCreated();
     void OnIconRetryTimer();
 
@@ -52,6 +58,10 @@ private:
     IniFile m_iniFile;
     CTray m_tray;
     bool m_bACOnline = false;
+
+    // The full-charge workflow works on the two flags above.
+    CFullChargeHost m_fullChargeHost{*this, m_controller};
+    FullChargeWorkflow m_fullCharge{m_fullChargeHost, m_bFullCharging, m_bACOnline};
 
     IconRetry m_iconRetry;
     // Registered message by which a (re)started shell asks for the icons again.

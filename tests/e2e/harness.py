@@ -110,13 +110,15 @@ def windows_path(path):
 
 
 class WineSession:
-    def __init__(self, name, screen="1024x768x24"):
+    def __init__(self, name, screen="1024x768x24", display=None):
+        """display: an X display to show the programs on (such as the user's $DISPLAY) instead
+        of a virtual one of the session's own."""
         self.name = name
         self.screen = screen
         self.artifacts = ARTIFACTS / name
         self.processes = []
         self.xvfb = None
-        self.display = None
+        self.display = display
         self.env = None
 
     # -- lifetime -------------------------------------------------------------------------
@@ -124,7 +126,8 @@ class WineSession:
     def __enter__(self):
         self.artifacts.mkdir(parents=True, exist_ok=True)
         try:
-            self._start_xvfb()
+            if self.display is None:
+                self._start_xvfb()
             self.env = dict(
                 os.environ,
                 WINEPREFIX=str(PREFIX),

@@ -11,7 +11,8 @@ locale of the Wine process (LC_MESSAGES; LC_CTYPE gives the ANSI code page). The
 zh_TW.UTF-8 locale of its own (localedef, package locales) and names its folder in LOCPATH. Wine's
 Chinese dialog font "PMingLiU" does not exist here: WenQuanYi Micro Hei (fonts-wqy-microhei) stands
 in for it through Wine's font replacements. rundll32 gets Wine's own window frame (Decorated=N), so
-that the screenshots show the caption too.
+that the screenshots show the caption too. Documents of type .mht open with cpl-host.exe, which
+records the path, so that F1 shows what the dialog asked the shell to open.
 
 Screenshots: artifacts/applet/english*.png and chinese*.png.
 """
@@ -20,9 +21,11 @@ import contextlib
 import shutil
 import subprocess
 import time
+from xml.etree import ElementTree
 
 import zorvan_sim
-from harness import PREFIX, TestFailure, WineSession, check, check_equal, log, main, wait_until
+from harness import (PREFIX, TestFailure, WineSession, check, check_equal, log, main, wait_until,
+                     windows_path)
 
 APPLET = r"C:\windows\system32\Tevra.cpl"
 RUNDLL = r"C:\windows\system32\rundll32.exe"
@@ -85,6 +88,12 @@ REGISTRY = """REGEDIT4
 
 [HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\rundll32.exe\\X11 Driver]
 "Decorated"="N"
+
+[HKEY_CLASSES_ROOT\\.mht]
+@="TevraTestHelp"
+
+[HKEY_CLASSES_ROOT\\TevraTestHelp\\shell\\open\\command]
+@="\\"{host}\\" record \\"{record}\\" \\"%1\\""
 """
 
 LOCALE = "zh_TW.UTF-8"
@@ -130,7 +139,7 @@ def parse_state(out):
                 "text": text_of(fields["text"])}
         elif words[0] in ("window", "screen"):
             state[words[0]] = tuple(int(w) for w in words[1:])
-        elif words[0] in ("owner", "focus"):
+        elif words[0] in ("owner", "focus", "themed"):
             state[words[0]] = int(words[1])
         elif words[0] == "caption":
             state["caption"] = text_of(words[1])
@@ -163,19 +172,23 @@ class Applet:
 
     def __init__(self, wine):
         self.wine = wine
+        self.help_record = wine.artifacts / "help-opened.txt"
 
     def install(self):
         self.keep_session()
         for name in ("Tevra.cpl", "Zorvan.dll"):
             shutil.copy2(self.wine.program(name), self.wine.system32 / name)
         registry = self.wine.artifacts / "applet-settings.reg"
-        registry.write_text(REGISTRY)
-        self.wine.run(r"C:\windows\system32\reg.exe", "import", "Z:" + str(registry).replace("/", "\\"))
+        # Help documents open with cpl-host, which records the path the shell was given.
+        host = windows_path(self.wine.program("cpl-host.exe")).replace("\\", "\\\\")
+        record = windows_path(self.help_record).replace("\\", "\\\\")
+        registry.write_text(REGISTRY.format(host=host, record=record))
+        self.wine.run(r"C:\windows\system32\reg.exe", "import", windows_path(registry))
 
     def keep_session(self):
         """Starts an idle console program that keeps the prefix's Wine server and services up
         for the whole test. The first program of a Wine session starts the services, and they
-        inherit its standard output: were that a program whose pipe the harness reads to its
+        inherit its standard output: were that rundll32, whose pipes the test reads to their
         end, the read would wait for the services to end."""
         ready = self.wine.artifacts / "session-started.txt"
         with open(ready, "w") as out:
@@ -297,7 +310,25 @@ def check_entry(applet):
         items.append((int(words[1]), kind, int(after(words, "style"), 16),
                       tuple(int(w) for w in after(words, "rect", 4)), text_of(after(words, "text"))))
     check_equal(items, TEMPLATE, "controls of template 3000 in tab order")
+    check_manifest(text_of(after(next(w for w in lines if w[0] == "manifest"), "manifest")))
     log("entry: exports, answers, CPLINFO, strings, icon and template as expected")
+
+
+def check_manifest(text):
+    namespaces = {"a": "urn:schemas-microsoft-com:asm.v1", "v3": "urn:schemas-microsoft-com:asm.v3"}
+    root = ElementTree.fromstring(text.encode("utf-8"))
+    identity = root.find("a:assemblyIdentity", namespaces)
+    check_equal((identity.get("name"), identity.get("version"),
+                 identity.get("processorArchitecture")), ("Tevra.cpl", "1.0.0.1", "amd64"),
+                "the manifest's identity")
+    dependency = root.find("a:dependency/a:dependentAssembly/a:assemblyIdentity", namespaces)
+    check_equal((dependency.get("name"), dependency.get("version"),
+                 dependency.get("processorArchitecture")),
+                ("Microsoft.Windows.Common-Controls", "6.0.0.0", "amd64"),
+                "the manifest's dependency")
+    level = root.find(".//v3:requestedExecutionLevel", namespaces)
+    check_equal((level.get("level"), level.get("uiAccess")), ("asInvoker", "false"),
+                "the manifest's execution level")
 
 
 def check_opening_english(applet):
@@ -312,6 +343,7 @@ def check_opening_english(applet):
     check_equal(state["window"], (screen_w // 2 - width // 2, screen_h // 2 - height // 2, width,
                                   height), "window place and size (centred, background's size)")
     check_equal(state["owner"], 0, "owner of the dialog started by rundll32")
+    check_equal(state["themed"], 1, "common controls version 6 in the dialog (from the manifest)")
     check_texts(state, "english")
     for control in TEMPLATE:
         if control[1] == "button":
@@ -364,6 +396,7 @@ def check_no_mode_and_default(applet):
     applet.click(DEFAULT)
     applet.expect_controls(3003, 3011, True)
     check_equal(wine.settings_file.read_bytes(), before_file, "settings file after Default")
+
     applet.driver("keys", "1b")
     applet.closed(proc, "Escape")
     applet.unchanged(before_file, before_requests, "Default then Escape")
@@ -372,7 +405,7 @@ def check_no_mode_and_default(applet):
 
 def check_default_without_valid_mode(applet):
     """Default whose section holds no valid mode: the buttons go back to the opening's choice and
-    the picture stays; the close box closes without changes."""
+    the picture stays; F1 opens the help; the close box closes without changes."""
     wine = applet.wine
     proc = applet.open((0, 222), default=(1, 444))
     before_file, before_requests = wine.settings_file.read_bytes(), len(zorvan_sim.requests(wine))
@@ -380,10 +413,24 @@ def check_default_without_valid_mode(applet):
     applet.click(3005)
     applet.click(DEFAULT)
     applet.expect_controls(3004, 3013, True)
+
+    # F1 asks the shell to open the help archive in the program-files folder.
+    help_file = wine.drive_c / "Program Files" / "Velmora" / "tevraHelp.mht"
+    help_file.parent.mkdir(parents=True, exist_ok=True)
+    help_file.write_text("help")
+    applet.help_record.unlink(missing_ok=True)
+    applet.driver("keys", "70")
+    opened = wait_until(lambda: applet.help_record.exists() and applet.help_record.read_text(),
+                        timeout=20, what="F1 to open the help archive")
+    check_equal(opened.strip().lower(), r"c:\program files\velmora\tevrahelp.mht",
+                "document opened on F1")
+    help_file.unlink()
+    applet.expect_controls(3004, 3013, True, timeout=0)
+    # The close box, as the handler's console may have taken the keyboard for a moment.
     applet.driver("close-box")
     applet.closed(proc, "the close box")
     applet.unchanged(before_file, before_requests, "Default then the close box")
-    log("Default with mode 444 and the close box as expected")
+    log("Default with mode 444, F1 and the close box as expected")
 
 
 def check_ok_sends_then_stores(applet):

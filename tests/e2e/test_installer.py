@@ -7,10 +7,11 @@ file, process of ours or limit below 100 % is left. A maker's Zorvan.dll is neve
 """
 
 import subprocess
+from pathlib import Path
 
 import tray_program
 import zorvan_sim
-from harness import WIN64_DIR, WineSession, check, check_equal, log, main, wait_until
+from harness import PREFIX, WIN64_DIR, WineSession, check, check_equal, log, main, wait_until
 
 SETUP = WIN64_DIR.parent / "TevraSetup.exe"
 UNINSTALLER = r"C:\Program Files\Velmora\Uninstall.exe"
@@ -41,10 +42,22 @@ def reg_query(wine, key, value=None):
 
 
 def our_processes():
-    """Command lines of Linux processes that run a program of ours or the uninstaller."""
-    out = subprocess.run(["ps", "-eo", "args"], capture_output=True, text=True).stdout
+    """Command lines of the processes of this Wine prefix that run a program of ours or the
+    uninstaller (other prefixes on the machine are none of this test's business)."""
     names = ("TevraTray.exe", "Tevra.cpl", "Uninstall.exe", "Au_.exe", "TevraSetup.exe")
-    return [line for line in out.splitlines() if any(name in line for name in names)]
+    prefix = f"WINEPREFIX={PREFIX}".encode()
+    found = []
+    for proc in Path("/proc").iterdir():
+        if not proc.name.isdigit():
+            continue
+        try:
+            environ = (proc / "environ").read_bytes().split(b"\0")
+            args = (proc / "cmdline").read_bytes().replace(b"\0", b" ").decode(errors="replace")
+        except OSError:
+            continue
+        if prefix in environ and any(name in args for name in names):
+            found.append(args)
+    return found
 
 
 def limit_requests(wine):
@@ -89,6 +102,10 @@ def test():
         (wine.drive_c / "tevra-installer-sim").mkdir(exist_ok=True)
         zorvan_sim.reset(wine)
         wine.settings_file.unlink(missing_ok=True)
+        # Other tests leave their copies in the shared prefix's system folder; the installer would
+        # take a Zorvan.dll found there for the maker's and keep it.
+        for name in ("Zorvan.dll", "Tevra.cpl"):
+            (wine.system32 / name).unlink(missing_ok=True)
 
         log("silent install")
         install(wine)

@@ -71,15 +71,15 @@ public:
 };
 
 constexpr uint8_t kAcUnknown = 255;
-constexpr uint32_t kQPress = 0x01;    // the Q button comes as an extended key
-constexpr uint32_t kQRelease = 0x81;  // extended and released
+constexpr uintptr_t kQPress = 0x01;    // the Q button comes as an extended key
+constexpr uintptr_t kQRelease = 0x81;  // extended and released
 
 // ---------------------------------------------------------------------------------------------
 // Which key events are the Q button
 
 struct KeyCase {
-    uint32_t flags;
-    uint32_t scanCode;
+    uintptr_t flags;
+    uintptr_t scanCode;
     bool isQButton;
 };
 
@@ -298,7 +298,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
 
 // any | any other power event | - | none | unchanged
-class OtherPowerEvents : public ::testing::TestWithParam<uint32_t> {};
+class OtherPowerEvents : public ::testing::TestWithParam<uintptr_t> {};
 
 TEST_P(OtherPowerEvents, LeftAlone) {
     for (Flags start : {kIdleOnMains, kCharging, kUnplugged}) {
@@ -312,12 +312,13 @@ TEST_P(OtherPowerEvents, LeftAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Events, OtherPowerEvents,
-                         ::testing::Values(0u,       // PBT_APMQUERYSUSPEND
-                                           4u,       // PBT_APMSUSPEND
-                                           7u,       // PBT_APMRESUMESUSPEND
-                                           9u,       // PBT_APMBATTERYLOW
-                                           0x12u,    // PBT_APMRESUMEAUTOMATIC
-                                           0x8013u)  // PBT_POWERSETTINGCHANGE
+                         ::testing::Values(0u,        // PBT_APMQUERYSUSPEND
+                                           4u,        // PBT_APMSUSPEND
+                                           7u,        // PBT_APMRESUMESUSPEND
+                                           9u,        // PBT_APMBATTERYLOW
+                                           0x12u,     // PBT_APMRESUMEAUTOMATIC
+                                           0x8013u,   // PBT_POWERSETTINGCHANGE
+                                           0x1000Au)  // a status change in the low word only
 );
 
 // (creation) | frame created | - | acOnline = AC is 1; fullCharging = controller bit

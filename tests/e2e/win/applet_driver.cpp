@@ -94,6 +94,8 @@ HWND RequireDialog() {
     return dialog;
 }
 
+bool AnswersIdealSize(HWND button);
+
 // Prints:
 //   dialog <window handle>
 //   window <left> <top> <width> <height>
@@ -101,6 +103,8 @@ HWND RequireDialog() {
 //   owner <0|1>   (whether the dialog has an owner window)
 //   caption <hex>
 //   focus <control id or 0>
+//   themed <0|1>  (whether the push buttons are those of common controls version 6, which alone
+//                  answer BCM_GETIDEALSIZE)
 //   control <id> class <name> style <hex> visible <0|1> checked <0|1|2> text <hex>
 int PrintState() {
     const HWND dialog = RequireDialog();
@@ -117,6 +121,7 @@ int PrintState() {
     thread.cbSize = sizeof(thread);
     GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread);
     std::printf("focus %d\n", thread.hwndFocus ? GetDlgCtrlID(thread.hwndFocus) : 0);
+    std::printf("themed %d\n", AnswersIdealSize(GetDlgItem(dialog, 3006)) ? 1 : 0);
     for (const int id : kControls) {
         const HWND control = GetDlgItem(dialog, id);
         if (!control) {
@@ -168,6 +173,13 @@ private:
     HANDLE m_process = nullptr;
     void* m_address = nullptr;
 };
+
+bool AnswersIdealSize(HWND button) {
+    RemoteBuffer remote(button, sizeof(SIZE));
+    const SIZE none = {};
+    if (!remote.Valid() || !remote.Write(0, &none, sizeof(none))) return false;
+    return SendMessageW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(remote.At(0))) != 0;
+}
 
 struct TipSearch {
     HWND dialog;

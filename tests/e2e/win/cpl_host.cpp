@@ -1,11 +1,13 @@
 // A Control Panel host of our own for the end-to-end tests: loads an applet and calls its
 // CPlApplet directly. Texts are printed as hex of their UTF-8 bytes.
 //   cpl-host entry <applet>      exports, the answer to every message but CPL_DBLCLK, the CPLINFO
-//                                records, strings 2 and 6, icon group 3002 and dialog template
-//                                3000 as the applet's resources hold them
+//                                records, strings 2 and 6, icon group 3002, dialog template 3000
+//                                and manifest 2 as the applet's resources hold them
 //   cpl-host open <applet> <n>   n times CPL_DBLCLK with a window of the host as the Control
 //                                Panel's window; after each, the host's thread count and whether
 //                                the event "TevraCPLCloseEvent" is still open anywhere
+//   cpl-host record <file> <arg> writes arg to file: a stand-in handler for a document type, so
+//                                that a test sees what the shell was asked to open
 // Exit 0 on success, 1 when the applet cannot be loaded, 2 for a wrong command.
 #include <windows.h>
 #include <cpl.h>
@@ -21,7 +23,8 @@ namespace {
 using AppletProc = LONG(APIENTRY*)(HWND, UINT, LPARAM, LPARAM);
 
 int Usage() {
-    std::fprintf(stderr, "usage: cpl-host entry <applet> | open <applet> <times>\n");
+    std::fprintf(stderr,
+                 "usage: cpl-host entry <applet> | open <applet> <times> | record <file> <arg>\n");
     return 2;
 }
 
@@ -160,6 +163,24 @@ void PrintIconGroup(HMODULE module) {
                     entries[i].bits);
 }
 
+// manifest <hex of the bytes of manifest resource 2 (type 24)>
+void PrintManifest(HMODULE module) {
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(24));
+    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const auto* bytes = loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
+    if (!bytes) {
+        std::printf("manifest missing\n");
+        return;
+    }
+    std::string hex;
+    char byte[3];
+    for (DWORD i = 0; i < SizeofResource(module, found); ++i) {
+        std::snprintf(byte, sizeof(byte), "%02x", bytes[i]);
+        hex += byte;
+    }
+    std::printf("manifest %s\n", hex.c_str());
+}
+
 int Entry(const char* path) {
     const HMODULE module = LoadLibraryW(Wide(path).c_str());
     const auto applet = module ? reinterpret_cast<AppletProc>(
@@ -202,6 +223,7 @@ int Entry(const char* path) {
     }
     PrintIconGroup(module);
     PrintTemplate(module);
+    PrintManifest(module);
     FreeLibrary(module);
     return 0;
 }
@@ -254,11 +276,19 @@ int Open(const char* path, int times) {
     return 0;
 }
 
+int Record(const char* file, const char* argument) {
+    FILE* out = std::fopen(file, "w");
+    if (!out) return 1;
+    std::fprintf(out, "%s\n", argument);
+    return std::fclose(out) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "entry" && argc == 3) return Entry(argv[2]);
     if (command == "open" && argc == 4) return Open(argv[2], std::atoi(argv[3]));
+    if (command == "record" && argc == 4) return Record(argv[2], argv[3]);
     return Usage();
 }

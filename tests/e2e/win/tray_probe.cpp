@@ -16,6 +16,15 @@
 //                                   is complete), prints "holding", waits until the close event
 //                                   exists, signals it, prints "signalled", and after <ms>
 //                                   releases the lock and prints "released"
+//   tray-probe fake-shell <seconds> <refuse seconds>
+//                                   stands in for a notification area that is not ready yet:
+//                                   owns a window of the shell's class "Shell_TrayWnd" for
+//                                   <seconds>, above the real one (which it waits for), so that
+//                                   icon requests reach it first; refuses them during the first
+//                                   <refuse seconds> and accepts them afterwards; prints "shell"
+//                                   when its window exists, then "request <message> <window>
+//                                   refused|accepted" for each request (message 0 add, 1 modify,
+//                                   2 delete)
 //   tray-probe post <msg> [<w> <l>] posts a message (numbers, 0x.. for hex) to the frame
 //   tray-probe windows <process id> prints "<class>|<title>|<left> <top> <right> <bottom>" for
 //                                   each visible top-level window of that process ("all": of
@@ -143,6 +152,52 @@ int CloseDuringStart(DWORD holdMs) {
     return 0;
 }
 
+ULONGLONG g_acceptFrom = 0;
+
+LRESULT CALLBACK FakeShellProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        // The platform sends icon requests as WM_COPYDATA, the request in dwData and the icon's
+        // window in wParam.
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const bool accept = GetTickCount64() >= g_acceptFrom;
+        std::printf("request %llu 0x%llx %s\n", static_cast<unsigned long long>(data->dwData),
+                    static_cast<unsigned long long>(wParam), accept ? "accepted" : "refused");
+        std::fflush(stdout);
+        return accept ? TRUE : FALSE;
+    }
+    if (message == WM_TIMER) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+int FakeShell(UINT seconds, UINT refuseSeconds) {
+    g_acceptFrom = GetTickCount64() + refuseSeconds * 1000ULL;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &FakeShellProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "Shell_TrayWnd";
+    if (!RegisterClassA(&windowClass)) return 1;
+    // The first window of the class in the z-order gets the requests: wait for the shell's own
+    // and go above it.
+    for (int i = 0; i < 200 && !FindWindowA("Shell_TrayWnd", nullptr); ++i) Sleep(50);
+    HWND hWnd =
+        CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClass.lpszClassName, "", WS_POPUP,
+                        0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!hWnd || FindWindowA("Shell_TrayWnd", nullptr) != hWnd) {
+        std::fprintf(stderr, "the stand-in shell is not the first of its class\n");
+        return 1;
+    }
+    std::printf("shell\n");
+    std::fflush(stdout);
+    SetTimer(hWnd, 1, seconds * 1000, nullptr);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    DestroyWindow(hWnd);
+    return 0;
+}
+
 int PrintResources(const char* program) {
     // As an image resource, so that a program of the other word size can be read too.
     HMODULE module =
@@ -252,12 +307,16 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "resources" && argc == 3) return PrintResources(argv[2]);
+    if (command == "fake-shell" && argc == 4) {
+        return FakeShell(static_cast<UINT>(Number(argv[2])), static_cast<UINT>(Number(argv[3])));
+    }
     if (command == "close-during-start" && argc == 3) {
         return CloseDuringStart(static_cast<DWORD>(Number(argv[2])));
     }
-    std::fprintf(stderr,
-                 "usage: tray-probe find | forget-icon | taskbar-created | close-event |"
-                 " icon [<window>] | post <msg> [<wParam> <lParam>] | windows <pid> |"
-                 " resources <program> | close-during-start <ms>\n");
+    std::fprintf(
+        stderr,
+        "usage: tray-probe find | forget-icon | taskbar-created | close-event |"
+        " icon [<window>] | post <msg> [<wParam> <lParam>] | windows <pid> |"
+        " resources <program> | close-during-start <ms> | fake-shell <seconds> <refuse seconds>\n");
     return 2;
 }
