@@ -46,6 +46,7 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
+sys.dont_write_bytecode = True  # no caches beside the harness in the source tree
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 from harness import (WIN64_DIR, TestFailure, WineSession, check, isolate_power, log,  # noqa: E402
