@@ -20,8 +20,8 @@ Measurements, and how each is taken:
   idle      CPU time and wake-ups of the waiting tray program (Linux process of the Wine program:
             the threads' schedstat run time and voluntary context switches), next to a program
             that only shows a tray icon, both idle at the same time.
-  memory    /proc/<pid>/smaps_rollup of the Wine process: private = Private_Clean + Private_Dirty
-            (resident private pages), working set = Rss. Tray program after start-up, and the
+  memory    /proc/<pid>/smaps_rollup of the Wine process: private = Anonymous + Swap (Wine's own
+            figure for the commit), working set = Rss. Tray program after start-up, and the
             applet's rundll32 process with its dialog open, next to minimal programs.
   startup   From CreateProcess in a probe inside Wine to the icon in the notification area
             (polled every millisecond) and to the set-limit request in the simulated controller's
@@ -263,12 +263,58 @@ def idle_cost(before, after, ticks):
 
 
 def memory(pid):
-    """Private and working set in KiB from smaps_rollup."""
+    """Private bytes and working set in KiB, from smaps_rollup: private = Anonymous + Swap, which
+    is what Wine reports as a process's commit (GetProcessMemoryInfo's PagefileUsage), working
+    set = Rss (its WorkingSetSize)."""
     fields = {}
     for line in Path(f"/proc/{pid}/smaps_rollup").read_text().splitlines()[1:]:
         name, value = line.split(":", 1)
         fields[name] = int(value.split()[0])
-    return {"private": fields["Private_Clean"] + fields["Private_Dirty"], "rss": fields["Rss"]}
+    return {"private": fields["Anonymous"] + fields["Swap"], "rss": fields["Rss"]}
+
+
+def memory_by_module(pid):
+    """KiB of anonymous and of resident pages per mapped file. Sections that Wine read into
+    anonymous memory directly after an image's first page count for that image; "[anon]" is the
+    rest."""
+    result = {}
+    module = None
+    image = None
+    previous_end = None
+    for line in Path(f"/proc/{pid}/smaps").read_text().splitlines():
+        if re.match(r"^[0-9a-f]+-[0-9a-f]+ ", line):
+            parts = line.split(None, 5)
+            start, end = (int(x, 16) for x in parts[0].split("-"))
+            name = parts[5].strip() if len(parts) > 5 else "[anon]"
+            if name.startswith("/"):
+                name = Path(name).name
+                image = name if name.lower().endswith((".exe", ".dll", ".cpl", ".drv")) else None
+            elif name == "[anon]" and image and start == previous_end:
+                name = image
+            else:
+                image = None
+            previous_end = end
+            module = result.setdefault(name, {"anon": 0, "rss": 0})
+        elif line.startswith("Anonymous:"):
+            module["anon"] += int(line.split()[1])
+        elif line.startswith("Rss:"):
+            module["rss"] += int(line.split()[1])
+    return result
+
+
+def write_breakdown(path, subjects):
+    """A table of where two processes' memory lies, largest differences first."""
+    (a_name, a), (b_name, b) = subjects
+    names = sorted(set(a) | set(b), key=lambda n: -abs(
+        (a.get(n, {}).get("anon", 0) - b.get(n, {}).get("anon", 0))))
+    lines = [f"KiB per mapping: anonymous (private) and resident; {a_name} vs {b_name}", "",
+             f"{'anon ' + a_name:>22} {'anon ' + b_name:>22} {'rss ' + a_name:>22} "
+             f"{'rss ' + b_name:>22}  mapping"]
+    for n in names:
+        x, y = a.get(n, {"anon": 0, "rss": 0}), b.get(n, {"anon": 0, "rss": 0})
+        if x["rss"] or y["rss"]:
+            lines.append(f"{x['anon']:>22} {y['anon']:>22} {x['rss']:>22} {y['rss']:>22}  {n}")
+    path.write_text("\n".join(lines) + "\n")
 
 
 # ---------------------------------------------------------------------------------------------
@@ -426,6 +472,9 @@ def bench_idle_memory(bench, results, reps, seconds, do_idle, do_memory):
         if do_memory:
             for k, p in pids.items():
                 mem[k].append(memory(p))
+            write_breakdown(bench.wine.artifacts / "memory-tray.txt",
+                            [("TevraTray", memory_by_module(pids["tray"])),
+                             ("ref-tray", memory_by_module(pids["ref"]))])
             log(f"bench: memory round {rep + 1}: tray {mem['tray'][-1]}, ref {mem['ref'][-1]}")
         bench.end_tray(tray)
         bench.end_ref_tray(ref)
@@ -477,6 +526,7 @@ def bench_applet_memory(bench, results, reps):
         "empty dialog": ([bench.tool("ref-dialog.exe")], "ref-dialog.exe"),
     }
     figures = {s: [] for s in subjects}
+    breakdowns = {}
     for rep in range(reps):
         for subject, (command, exe) in subjects.items():
             proc = wine.start(*command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -486,17 +536,23 @@ def bench_applet_memory(bench, results, reps):
             time.sleep(3)  # drawn and settled
             figures[subject].append(memory(pid))
             log(f"bench: memory {subject} round {rep + 1}: {figures[subject][-1]}")
+            breakdowns[subject] = memory_by_module(pid)
             proc.kill()
             proc.wait(timeout=10)
             wait_until(lambda: not dialog_open(bench), timeout=30, interval=0.3,
                        what="the dialog to go")
+    write_breakdown(wine.artifacts / "memory-applet.txt",
+                    [("applet", breakdowns["applet"]), ("empty applet", breakdowns["empty applet"])])
     for key, label in (("private", "private bytes (KiB)"), ("rss", "working set (KiB)")):
         a, e, d = ([m[key] for m in figures[s]] for s in subjects)
         results.add(f"3 Applet (rundll32) with its dialog open, {label}", fmt(a),
                     f"empty applet in rundll32: {fmt(e)}; empty-dialog program: {fmt(d)}")
-    results.note("Memory: /proc/<pid>/smaps_rollup of the Wine process; private bytes are its "
-                 "resident private pages (Private_Clean + Private_Dirty), working set is Rss. "
-                 "Wine's own libraries make up most of either figure.")
+    results.note("Memory: /proc/<pid>/smaps_rollup of the Wine process after start-up; private "
+                 "bytes = Anonymous + Swap (what Wine itself reports as the process's commit, "
+                 "GetProcessMemoryInfo's PagefileUsage), working set = Rss (its WorkingSetSize). "
+                 "Wine reads a program's sections into anonymous memory when they are not "
+                 "page-aligned in the file (mingw's default), so the images count as private. "
+                 "Per-mapping breakdowns: artifacts/bench/memory-tray.txt, memory-applet.txt.")
 
 
 def dialog_open(bench):

@@ -10,11 +10,15 @@ constexpr UINT kIconMessage = WM_APP + 101;
 NOTIFYICONDATAA s_icon{};
 
 LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    // WM_CLOSE ends the program; the icon goes with the window.
-    if (message == WM_DESTROY) {
-        Shell_NotifyIconA(NIM_DELETE, &s_icon);
-        PostQuitMessage(0);
-        return 0;
+    // WM_CLOSE ends the program, and takes the icon away while the window still exists.
+    switch (message) {
+        case WM_CLOSE:
+            Shell_NotifyIconA(NIM_DELETE, &s_icon);
+            DestroyWindow(hWnd);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
     }
     return DefWindowProcA(hWnd, message, wParam, lParam);
 }
