@@ -3,10 +3,13 @@
 #include "diagnostics.h"
 
 CloseEventWatch::CloseEventWatch(const char* eventName, const char* caseMessage)
-    : m_eventName(eventName), m_caseMessage(caseMessage) {}
+    : m_eventName(eventName), m_caseMessage(caseMessage) {
+    InitializeCriticalSection(&m_lock);
+}
 
 CloseEventWatch::~CloseEventWatch() {
     Stop();
+    DeleteCriticalSection(&m_lock);
 }
 
 bool CloseEventWatch::Start() {
@@ -20,13 +23,13 @@ bool CloseEventWatch::Start() {
 
 void CloseEventWatch::SetTarget(HWND hWnd) {
     bool deliver = false;
-    AcquireSRWLockExclusive(&m_lock);
+    EnterCriticalSection(&m_lock);
     m_hWndTarget = hWnd;
     if (hWnd && m_bPending) {
         m_bPending = false;
         deliver = true;
     }
-    ReleaseSRWLockExclusive(&m_lock);
+    LeaveCriticalSection(&m_lock);
     if (deliver) {
         PostMessageA(hWnd, WM_CLOSE_EVENT, 0, 0);
         DebugOutput(m_caseMessage);
@@ -63,10 +66,10 @@ void CloseEventWatch::Run() {
 }
 
 void CloseEventWatch::Deliver() {
-    AcquireSRWLockExclusive(&m_lock);
+    EnterCriticalSection(&m_lock);
     const HWND target = m_hWndTarget;
     if (!target) m_bPending = true;
-    ReleaseSRWLockExclusive(&m_lock);
+    LeaveCriticalSection(&m_lock);
     if (target) {
         PostMessageA(target, WM_CLOSE_EVENT, 0, 0);
         DebugOutput(m_caseMessage);

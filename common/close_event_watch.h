@@ -41,7 +41,9 @@ private:
     UniqueHandle m_event;
     UniqueHandle m_stop;
     UniqueHandle m_thread;
-    SRWLOCK m_lock = SRWLOCK_INIT;  // guards the two fields below
+    // Guards the two fields below. A critical section rather than a slim lock: the tray program
+    // must still start on Windows XP.
+    CRITICAL_SECTION m_lock;
     HWND m_hWndTarget = nullptr;
     bool m_bPending = false;
 };

@@ -128,8 +128,13 @@ class Demo:
     def scripted(self):
         self.heading("TevraTray.exe starts (settings: notices on, mode 222 = 75 %)",
                      "It sends the stored limit and says that the Q button can be used.")
-        self.tray.start_tray()
-        self.show_outcome(129)
+        tray = self.tray.start_tray()
+        requests, _ = self.show_outcome(129)
+        # A start that went through sends the stored limit.
+        if tray.poll() is not None or not any(r.input[:1] == (1,) for r in requests):
+            state = "ended" if tray.poll() is not None else "did not finish starting"
+            raise TestFailure(f"TevraTray.exe {state}; can Wine open the display "
+                              f"{self.wine.display}?")
 
         self.heading("The user presses the Q button; the controller starts a full charge",
                      "TevraTray sees the key through its keyboard hook and asks the controller.")
