@@ -155,17 +155,12 @@ bool IniFile::AppendSection(const std::string& sectionName, const std::string& f
     return WriteRecords(fileName, records);
 }
 
-bool IniFile::StoreValue(const std::string& keyName, const std::string& value,
-                         const std::string& sectionName, const std::string& fileName) {
-    // Every decision is taken on the one list that is written back, so a file that changes
-    // between reads cannot make the rewrite touch a record that is not there.
-    std::vector<IniRecord> records;
-    if (!ReadRecords(fileName, records)) return false;
-
+void IniFile::StoreInRecords(std::vector<IniRecord>& records, const std::string& keyName,
+                             const std::string& value, const std::string& sectionName) {
     for (IniRecord& record : records) {
         if (Matches(record, keyName, sectionName)) {
             record.value = value;
-            return WriteRecords(fileName, records);
+            return;
         }
     }
     const IniRecord newKey{"", ' ', sectionName, keyName, value};
@@ -173,7 +168,7 @@ bool IniFile::StoreValue(const std::string& keyName, const std::string& value,
         if (IsRealRecord(*it) && it->section == sectionName) {
             // Directly after the section line: the most recently added key stands first.
             records.insert(it + 1, newKey);
-            return WriteRecords(fileName, records);
+            return;
         }
     }
     // A trailer of closing comments stays last.
@@ -181,7 +176,22 @@ bool IniFile::StoreValue(const std::string& keyName, const std::string& value,
     if (!records.empty() && !IsRealRecord(records.back())) --end;
     end = records.insert(end, SectionRecord(sectionName));
     records.insert(end + 1, newKey);
+}
+
+bool IniFile::StoreValue(const std::string& keyName, const std::string& value,
+                         const std::string& sectionName, const std::string& fileName) {
+    // Every decision is taken on the one list that is written back, so a file that changes
+    // between reads cannot make the rewrite touch a record that is not there.
+    std::vector<IniRecord> records;
+    if (!ReadRecords(fileName, records)) return false;
+    StoreInRecords(records, keyName, value, sectionName);
     return WriteRecords(fileName, records);
+}
+
+std::string IniFile::ValueIn(const std::vector<IniRecord>& records, const std::string& keyName,
+                             const std::string& sectionName) {
+    const IniRecord* match = FirstMatch(records, keyName, sectionName);
+    return match ? match->value : std::string();
 }
 
 std::vector<IniRecord> IniFile::FindRecord(const std::string& keyName,

@@ -56,6 +56,14 @@ public:
     static bool HasRecord(const std::string& keyName, const std::string& sectionName,
                           const std::string& fileName);
 
+    // StoreValue's change on a list in memory: replaces the first match's value, or inserts the
+    // key after its section's first record, or appends the section and the key.
+    static void StoreInRecords(std::vector<IniRecord>& records, const std::string& keyName,
+                               const std::string& value, const std::string& sectionName);
+    // FetchValue on a list in memory.
+    static std::string ValueIn(const std::vector<IniRecord>& records, const std::string& keyName,
+                               const std::string& sectionName);
+
     // Parses file contents into records (what ReadRecords does after opening the file).
     static std::vector<IniRecord> ParseRecords(const std::string& bytes);
     // Formats records as the bytes WriteRecords puts on disk (CR LF line ends).

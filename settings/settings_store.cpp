@@ -55,20 +55,29 @@ void IniFile::ReadSettings(const std::string& sectionName, SettingsValues& value
     // Without a folder there is no file to read or create: the values read as 0.
     if (path.empty()) return;
 
+    // Both values come from one read of the file, so they always belong together.
     std::vector<IniRecord> records;
-    if (!ReadRecords(path, records)) CreateDefaultFile(path);
-
-    values.dwTevraAppletModeNum = ParseSettingNumber(FetchValue(kModeKey, sectionName, path));
+    if (!ReadRecords(path, records)) {
+        CreateDefaultFile(path);
+        ReadRecords(path, records);
+    }
+    values.dwTevraAppletModeNum = ParseSettingNumber(ValueIn(records, kModeKey, sectionName));
     values.dwTrayNotifyWindowOption =
-        ParseSettingNumber(FetchValue(kNotifyOptionKey, sectionName, path));
+        ParseSettingNumber(ValueIn(records, kNotifyOptionKey, sectionName));
 }
 
 void IniFile::WriteSettings(const SettingsValues& values, const std::string& sectionName) const {
+    // Both keys change in one rewrite: a reader sees the old pair or the new pair, never a mix,
+    // and the file is written once.
     const std::string path = SettingsFilePath();
-    const auto store = [&](const char* key, int32_t value) {
-        const bool ok = !path.empty() && StoreValue(key, std::to_string(value), sectionName, path);
+    std::vector<IniRecord> records;
+    bool ok = !path.empty() && ReadRecords(path, records);
+    if (ok) {
+        StoreInRecords(records, kModeKey, std::to_string(values.dwTevraAppletModeNum), sectionName);
+        StoreInRecords(records, kNotifyOptionKey, std::to_string(values.dwTrayNotifyWindowOption),
+                       sectionName);
+        ok = WriteRecords(path, records);
+    }
+    for (int key = 0; key < 2; ++key)
         Report(ok, "Record was successfully created\n", "Failed to create the record\n");
-    };
-    store(kModeKey, values.dwTevraAppletModeNum);
-    store(kNotifyOptionKey, values.dwTrayNotifyWindowOption);
 }
