@@ -9,21 +9,6 @@ namespace {
 
 HINSTANCE s_hInstance = nullptr;
 
-INT_PTR CALLBACK DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-        case WM_INITDIALOG:
-            return TRUE;
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
-                EndDialog(hDlg, LOWORD(wParam));
-            return TRUE;
-        case WM_CLOSE:
-            EndDialog(hDlg, IDCANCEL);
-            return TRUE;
-    }
-    return FALSE;
-}
-
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
@@ -46,7 +31,8 @@ extern "C" LONG APIENTRY CPlApplet(HWND hWndCpl, UINT message, LPARAM, LPARAM lP
             return 0;
         }
         case CPL_DBLCLK:
-            DialogBoxParamA(s_hInstance, MAKEINTRESOURCEA(IDD_REF_DIALOG), hWndCpl, DialogProc, 0);
+            DialogBoxParamA(s_hInstance, MAKEINTRESOURCEA(IDD_REF_DIALOG), hWndCpl, RefDialogProc,
+                            0);
             return 0;
     }
     return 0;

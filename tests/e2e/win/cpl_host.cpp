@@ -20,6 +20,14 @@
 
 namespace {
 
+// The bytes and size of a resource of the module, or null when there is none.
+const void* ResourceData(HMODULE module, WORD id, WORD type, DWORD* size = nullptr) {
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type));
+    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    if (size) *size = loaded ? SizeofResource(module, found) : 0;
+    return loaded ? LockResource(loaded) : nullptr;
+}
+
 using AppletProc = LONG(APIENTRY*)(HWND, UINT, LPARAM, LPARAM);
 
 int Usage() {
@@ -92,9 +100,7 @@ const WORD* AlignDword(const WORD* p) {
 // where <f> is the hex of a text, "-" for an empty one, or #<ordinal>.
 void PrintTemplate(HMODULE module) {
     // Type 5: dialog templates.
-    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(3000), MAKEINTRESOURCEW(5));
-    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const auto* dialog = loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
+    const auto* dialog = static_cast<const DLGTEMPLATE*>(ResourceData(module, 3000, 5));
     if (!dialog) {
         std::printf("dialog missing\n");
         return;
@@ -148,9 +154,7 @@ struct GroupIconEntry {
 
 // icon <n> images, then "image <width> <bits>" for each image of icon group 3002 (type 14).
 void PrintIconGroup(HMODULE module) {
-    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(3002), MAKEINTRESOURCEW(14));
-    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const auto* header = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
+    const auto* header = static_cast<const WORD*>(ResourceData(module, 3002, 14));
     if (!header) {
         std::printf("icon missing\n");
         return;
@@ -165,16 +169,15 @@ void PrintIconGroup(HMODULE module) {
 
 // manifest <hex of the bytes of manifest resource 2 (type 24)>
 void PrintManifest(HMODULE module) {
-    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(24));
-    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const auto* bytes = loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
+    DWORD size = 0;
+    const auto* bytes = static_cast<const unsigned char*>(ResourceData(module, 2, 24, &size));
     if (!bytes) {
         std::printf("manifest missing\n");
         return;
     }
     std::string hex;
     char byte[3];
-    for (DWORD i = 0; i < SizeofResource(module, found); ++i) {
+    for (DWORD i = 0; i < size; ++i) {
         std::snprintf(byte, sizeof(byte), "%02x", bytes[i]);
         hex += byte;
     }
